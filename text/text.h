@@ -13,9 +13,20 @@ namespace qm {
 
 int textLength(const LocalText& text);
 LocalText concatTextList(std::initializer_list<std::string_view> parts);
+namespace detail {
+inline std::string_view textPart(std::string_view part)
+{
+    return part;
+}
+// A null pointer is an absent text, which is the empty text.
+inline std::string_view textPart(const char* part)
+{
+    return part ? std::string_view(part) : std::string_view();
+}
+} // namespace detail
 template <class... Parts> LocalText concatText(const Parts&... parts)
 {
-    return concatTextList({std::string_view(parts)...});
+    return concatTextList({detail::textPart(parts)...});
 }
 int compareText(const LocalText& a, const LocalText& b);
 LocalText leftText(const LocalText& text, int n);
