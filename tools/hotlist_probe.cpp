@@ -1,7 +1,9 @@
 #include "hotlist/extraction.h"
+#include "hotlist/refresh.h"
 #include "text/codepage.h"
 #include "text/regex_object.h"
 #include "text/text.h"
+#include "web/web_request.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,11 +13,11 @@
 #include <string>
 #include <string_view>
 
-// hotlist-probe [--raw] FILE|-: runs the refresh's text steps over a saved response body and prints
+// hotlist-probe [--raw] FILE|-|URL: runs the refresh's text steps over a saved or downloaded response body and prints
 // the rows the widget would take, so a user can see why it shows nothing.
 namespace {
 
-constexpr const char* usage = "usage: hotlist-probe [--raw] FILE|-";
+constexpr const char* usage = "usage: hotlist-probe [--raw] FILE|-|URL";
 
 // The refresh's steps from the downloaded body to the entries.
 qm::TextArray entriesFromBody(const qm::ByteSet& body)
@@ -42,9 +44,18 @@ struct FileCloser
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// The body named by source; the place where a URL source would be downloaded as the refresh does.
+bool isUrl(const std::string& source)
+{
+    const qm::LocalText lower = qm::toLowerCase(qm::LocalText(source));
+    return lower.view().starts_with("http://") || lower.view().starts_with("https://");
+}
+
+// The body named by source: a URL is downloaded exactly as the refresh does it.
 std::optional<qm::ByteSet> readBody(const std::string& source, std::string& error)
 {
+    if (isUrl(source)) {
+        return qm::webRequest(qm::LocalText(source), 0, {}, nullptr, nullptr, qm::LocalText(qm::hotListHeaders));
+    }
     if (source == "-") {
         auto bytes = readAll(stdin);
         if (!bytes)
@@ -60,47 +71,6 @@ std::optional<qm::ByteSet> readBody(const std::string& source, std::string& erro
     if (!bytes)
         error = "cannot read " + source;
     return bytes;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// UTF-16LE units up to the first zero unit; a lone surrogate becomes U+FFFD.
-std::string utf16ToUtf8(const qm::ByteSet& wide)
-{
-    std::string out;
-    const std::size_t units = wide.size() / 2;
-    auto unit = [&wide](std::size_t i) { return static_cast<char16_t>(wide[2 * i] | (wide[2 * i + 1] << 8)); };
-    for (std::size_t i = 0; i < units; ++i) {
-        const char16_t u = unit(i);
-        if (u == 0)
-            break;
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            appendUtf8(out, 0xFFFD);
-        } else {
-            appendUtf8(out, u);
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -133,7 +103,8 @@ int main(int argc, char** argv)
     }
     const qm::TextArray entries = entriesFromBody(*body);
     for (const qm::LocalText& entry : entries) {
-        const std::string line = raw ? entry.str() : utf16ToUtf8(qm::localToWide(entry, qm::codePageLocal));
+        const std::string line =
+            raw ? entry.str() : qm::wideToLocal(qm::localToWide(entry, qm::codePageLocal), qm::codePageUtf8).str();
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
     }

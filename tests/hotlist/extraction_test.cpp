@@ -214,6 +214,23 @@ TEST(HotlistProbe, PrintsRowsAndTellsByExitStatus)
     EXPECT_EQ(r.status, 1);
 }
 
+TEST(HotlistProbe, DownloadsAUrlAsTheRefreshDoes)
+{
+    test::TempFolder folder;
+    test::LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(server.writeFile("top/summary", makeSummaryPage(defaultSampleRows(12))));
+
+    ProbeResult r = runProbe(folder, "'" + server.url("/top/summary?cate=realtimehot") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 12);
+    EXPECT_NE(server.accessLog().find("GET /top/summary?cate=realtimehot 200"), std::string::npos);
+
+    r = runProbe(folder, server.url("/missing"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+}
+
 TEST(HotlistProbe, UsageAndReadErrors)
 {
     test::TempFolder folder;
