@@ -8,6 +8,8 @@ struct WindowRect
     int top;
     int width;
     int height;
+
+    friend bool operator==(const WindowRect&, const WindowRect&) = default;
 };
 
 struct ScreenSize
