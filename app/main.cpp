@@ -13,7 +13,7 @@ int main(int, char** argv)
     int argumentCount = 1;
     char* arguments[] = {argv[0], nullptr};
     QApplication application(argumentCount, arguments);
-    // The widget is a tool window, which Qt does not count as a last window: end on its close.
+    // The program ends when the widget closes, whatever other windows (the About box) are open.
     application.setQuitOnLastWindowClosed(false);
 
     qm::MainWindow window(QUILLMAST_HOST);

@@ -3,7 +3,7 @@
 # Usage: tools/setup.sh run|test|bench
 set -euo pipefail
 
-build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev libpcre2-dev libpng-dev)
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev libpcre2-dev libpng-dev libxcb1-dev)
 run=(fonts-noto-cjk xdg-utils)
 test=(libgtest-dev nginx-light tinyproxy openssl python3 xvfb xauth xdotool x11-utils trayer imagemagick)
 bench=(libbenchmark-dev)
