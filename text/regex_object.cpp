@@ -112,14 +112,6 @@ std::string toPcreSyntax(std::string_view pattern)
     return out;
 }
 
-// Length of the character at offset: a code page 936 lead byte takes the byte after it along.
-std::size_t charLengthAt(std::string_view text, std::size_t offset)
-{
-    if (static_cast<unsigned char>(text[offset]) >= 0x80 && offset + 1 < text.size())
-        return 2;
-    return 1;
-}
-
 } // namespace
 
 struct RegexObject::Component
@@ -205,8 +197,7 @@ bool RegexObject::create(const LocalText& pattern, const LocalText& subject, boo
     m_matchCollection.reset();
 
     auto component = std::make_shared<Component>();
-    component->pattern =
-        quotePlaceholder ? replaceText(pattern, "\x23\xD2\xFD\xBA\xC5" /* #引号 */, "\"", true) : pattern;
+    component->pattern = quotePlaceholder ? replaceText(pattern, quotePlaceholderText, "\"", true) : pattern;
 
     CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
     if (compileContext) {

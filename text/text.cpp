@@ -21,13 +21,6 @@ unsigned char foldCase(unsigned char b)
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + ('a' - 'A')) : b;
 }
 
-// Length of the character starting at i: a lead byte takes the next byte with it. A lead byte
-// that is the last byte of the text counts as one, which ends the stepping.
-std::size_t charLength(std::string_view s, std::size_t i)
-{
-    return (at(s, i) >= leadMin && i + 1 < s.size()) ? 2 : 1;
-}
-
 bool matchesAt(std::string_view s, std::size_t p, std::string_view needle, bool ignoreCase)
 {
     if (s.size() - p < needle.size()) {
@@ -52,7 +45,7 @@ bool isSpaceAt(std::string_view s, std::size_t p)
 LocalText mapAsciiCase(const LocalText& text, unsigned char from, unsigned char to)
 {
     std::string out(text.view());
-    for (std::size_t p = 0; p < out.size(); p += charLength(out, p)) {
+    for (std::size_t p = 0; p < out.size(); p += charLengthAt(out, p)) {
         const unsigned char b = at(out, p);
         if (b >= from && b <= from + 25) {
             out[p] = static_cast<char>(b - from + to);
@@ -68,6 +61,11 @@ std::size_t clampCount(int n, std::size_t limit)
 }
 
 } // namespace
+
+std::size_t charLengthAt(std::string_view text, std::size_t offset)
+{
+    return (at(text, offset) >= leadMin && offset + 1 < text.size()) ? 2 : 1;
+}
 
 int textLength(const LocalText& text)
 {
@@ -121,7 +119,7 @@ int findText(const LocalText& text, const LocalText& needle, int start, bool ign
         return 1;
     }
     // The byte at the start offset counts as a character start, whatever precedes it.
-    for (std::size_t p = from; p < s.size() && s.size() - p >= needle.size(); p += charLength(s, p)) {
+    for (std::size_t p = from; p < s.size() && s.size() - p >= needle.size(); p += charLengthAt(s, p)) {
         if (matchesAt(s, p, needle.view(), ignoreCase)) {
             return static_cast<int>(p + 1);
         }
@@ -146,7 +144,7 @@ int findTextReverse(const LocalText& text, const LocalText& needle, std::optiona
         return 1;
     }
     int found = -1;
-    for (std::size_t p = 0; p + needle.size() <= window; p += charLength(s, p)) {
+    for (std::size_t p = 0; p + needle.size() <= window; p += charLengthAt(s, p)) {
         if (matchesAt(s, p, needle.view(), ignoreCase)) {
             found = static_cast<int>(p + 1);
         }
@@ -168,7 +166,7 @@ LocalText replaceText(const LocalText& text, const LocalText& find, const LocalT
             out.append(replacement.view());
             p += find.size();
         } else {
-            const std::size_t n = charLength(s, p);
+            const std::size_t n = charLengthAt(s, p);
             out.append(s.substr(p, n));
             p += n;
         }
@@ -196,7 +194,7 @@ TextArray splitText(const LocalText& text, const LocalText& delimiter, std::opti
             p += delimiter.size();
             pieceStart = p;
         } else {
-            p += charLength(s, p);
+            p += charLengthAt(s, p);
         }
     }
     if (pieceStart < s.size() && !limitReached()) {
@@ -215,7 +213,7 @@ LocalText trimSpaces(const LocalText& text)
     // The trailing run is found by stepping, so an 0xA1 that is a second byte never counts.
     std::size_t end = s.size();
     bool inRun = false;
-    for (std::size_t p = begin; p < s.size(); p += charLength(s, p)) {
+    for (std::size_t p = begin; p < s.size(); p += charLengthAt(s, p)) {
         if (!isSpaceAt(s, p)) {
             inRun = false;
         } else if (!inRun) {
@@ -245,7 +243,7 @@ int toInt(const LocalText& text)
     std::string narrow;
     narrow.reserve(s.size());
     for (std::size_t p = 0; p < s.size();) {
-        const std::size_t n = charLength(s, p);
+        const std::size_t n = charLengthAt(s, p);
         const unsigned char lead = at(s, p);
         const unsigned char trail = n == 2 ? at(s, p + 1) : 0;
         if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
@@ -306,9 +304,8 @@ LocalText blankText(int n)
 LocalText textBetween(const LocalText& text, const LocalText& startMarker, const LocalText& endMarker, int start,
                       bool ignoreCase)
 {
-    const LocalText quoteWord = "\x23\xD2\xFD\xBA\xC5"; // #引号
-    const LocalText startText = replaceText(startMarker, quoteWord, "\"", true);
-    const LocalText endText = replaceText(endMarker, quoteWord, "\"", true);
+    const LocalText startText = replaceText(startMarker, quotePlaceholderText, "\"", true);
+    const LocalText endText = replaceText(endMarker, quotePlaceholderText, "\"", true);
     const int found = findText(text, startText, start, ignoreCase);
     if (found == -1) {
         return {};

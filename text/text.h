@@ -2,6 +2,7 @@
 
 #include "text/local_text.h"
 
+#include <cstddef>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -10,6 +11,13 @@
 // Stepping "by characters" follows code page 936: a byte >= 0x80 starts a two-byte character
 // together with the byte after it. Case folding touches ASCII letters only, never the locale.
 namespace qm {
+
+// Markers and patterns write a double quote as this word ("#引号").
+constexpr std::string_view quotePlaceholderText = "\x23\xD2\xFD\xBA\xC5";
+
+// Bytes of the character starting at offset (offset < size): a lead byte >= 0x80 takes the next
+// byte along; a lead byte that is the last byte of the text is one byte.
+std::size_t charLengthAt(std::string_view text, std::size_t offset);
 
 int textLength(const LocalText& text);
 LocalText concatTextList(std::initializer_list<std::string_view> parts);
