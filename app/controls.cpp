@@ -83,6 +83,9 @@ PictureBox::PictureBox(const QString& name, QWidget* parent) : QWidget(parent)
 
 void PictureBox::setPicture(const ByteSet& png)
 {
+    // Every refresh writes each badge again, mostly with the picture it already shows.
+    if (png == m_png)
+        return;
     m_png = png;
     m_image = decodePicture(png);
     update();

@@ -360,9 +360,7 @@ void MainWindow::toggleSettingsStrip()
 
 void MainWindow::applyTopmost()
 {
-    const QRect frame = frameGeometry();
-    sendStaysOnTop(m_topmostBox->isChecked() ||
-                   atScreenEdge({frame.left(), frame.top(), frame.width(), frame.height()}, primaryScreenSize()));
+    updateStaysOnTop(windowRect(), primaryScreenSize());
 }
 
 void MainWindow::applyAutoRefresh()
@@ -398,18 +396,25 @@ void MainWindow::updateAgeLabel()
 
 void MainWindow::dockTick()
 {
-    const QRect frame = frameGeometry();
-    const WindowRect before{frame.left(), frame.top(), frame.width(), frame.height()};
+    const WindowRect before = windowRect();
     const ScreenSize screen = primaryScreenSize();
     const QPoint pointer = QCursor::pos();
     const WindowRect after = dockStep(before, screen, {pointer.x(), pointer.y()});
-    if (after.left != before.left || after.top != before.top)
+    if (after != before)
         move(after.left, after.top);
-    sendStaysOnTop(m_topmostBox->isChecked() || atScreenEdge(before, screen));
+    updateStaysOnTop(before, screen);
 }
 
-void MainWindow::sendStaysOnTop(bool onTop)
+WindowRect MainWindow::windowRect() const
 {
+    const QRect frame = frameGeometry();
+    return {frame.left(), frame.top(), frame.width(), frame.height()};
+}
+
+void MainWindow::updateStaysOnTop(const WindowRect& window, ScreenSize screen)
+{
+    // On top while at or past an edge, or while the box asks for it; sent only when it changes.
+    const bool onTop = m_topmostBox->isChecked() || atScreenEdge(window, screen);
     if (onTop == m_onTop)
         return;
     m_onTop = onTop;

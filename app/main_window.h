@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/docking.h"
 #include "hotlist/row_display.h"
 #include "text/local_text.h"
 
@@ -82,7 +83,8 @@ private:
     void createControls();
     void connectEvents();
     void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
-    void sendStaysOnTop(bool onTop);
+    WindowRect windowRect() const;
+    void updateStaysOnTop(const WindowRect& window, ScreenSize screen);
     TransparentLabel* keywordLabel(int row) const;
     PictureBox* badgeBox(int row) const;
 
